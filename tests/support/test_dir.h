@@ -1,0 +1,45 @@
+// Helpers of the program-level tests: a fresh temporary directory per test,
+// whole-file reads and writes, and running a built program in a directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sheet::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  void Write(const std::string& name, const std::string& bytes) const;
+  std::string Read(const std::string& name) const;  // fails the test if missing
+  bool Exists(const std::string& name) const;
+  std::vector<std::string> List() const;  // sorted file names
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+// "a\nb\n" -> "a\r\nb\r\n": the line ends the programs write.
+std::string Crlf(const std::string& text);
+
+struct RunResult {
+  int exit_status = -1;  // -1 when killed by a signal
+  std::string standard_output;
+  std::string standard_error;
+};
+
+// Runs `program` with `arguments` in `directory`, standard input closed.
+RunResult RunIn(const std::string& directory, const std::string& program,
+                const std::vector<std::string>& arguments = {});
+
+}  // namespace sheet::testing
