@@ -38,4 +38,8 @@ class RunFailure : public std::exception {
 
 [[noreturn]] void FatalExit(FailureReason reason);
 
+// The system's text for an errno value, in lower case ("no such file or
+// directory"), for messages that go on after a colon.
+std::string ErrorText(int error);
+
 }  // namespace sheet

@@ -23,10 +23,7 @@ namespace {
 OpenResult Failed(int error) {
   OpenResult result;
   result.error = error == ENOENT ? OpenError::not_found : OpenError::other;
-  result.reason = std::strerror(error);
-  if (!result.reason.empty()) {
-    result.reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(result.reason[0])));
-  }
+  result.reason = ErrorText(error);
   return result;
 }
 

@@ -51,7 +51,7 @@ void OutputFile::Flush() {
     const int error = errno;
     open_ = false;
     ::close(fd_);
-    FatalExit({name_, 0, 0, std::string("cannot write: ") + std::strerror(error)});
+    FatalExit({name_, 0, 0, std::string("cannot write: ") + ErrorText(error)});
   }
 }
 
@@ -74,7 +74,7 @@ void OutputFile::Close() {
   Flush();
   open_ = false;
   if (fd_ >= 0 && ::close(fd_) != 0) {
-    FatalExit({name_, 0, 0, std::string("cannot close: ") + std::strerror(errno)});
+    FatalExit({name_, 0, 0, std::string("cannot close: ") + ErrorText(errno)});
   }
 }
 

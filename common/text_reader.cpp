@@ -46,7 +46,7 @@ std::size_t TextReader::ReadRaw(char* destination, std::size_t room) {
     const ssize_t got = ::read(fd_, destination, room);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno == EINTR) continue;
-    FatalExit({name_, 0, 0, std::string("cannot read: ") + std::strerror(errno)});
+    FatalExit({name_, 0, 0, std::string("cannot read: ") + ErrorText(errno)});
   }
 }
 

@@ -9,6 +9,8 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,8 +89,10 @@ std::string Drain(int fd) {
 
 }  // namespace
 
-RunResult RunIn(const std::string& directory, const std::string& program,
-                const std::vector<std::string>& arguments) {
+namespace {
+
+RunResult Run(const std::string& directory, const std::string& program,
+              const std::vector<std::string>& arguments, bool unprivileged) {
   char out_template[] = "/tmp/sheet-out-XXXXXX";
   char err_template[] = "/tmp/sheet-err-XXXXXX";
   const int out_fd = ::mkstemp(out_template);
@@ -97,6 +101,10 @@ RunResult RunIn(const std::string& directory, const std::string& program,
   ::unlink(err_template);
   const pid_t child = ::fork();
   if (child == 0) {
+    if (unprivileged && ::geteuid() == 0) {
+      constexpr gid_t kNobody = 65534;
+      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(126);
+    }
     if (::chdir(directory.c_str()) != 0) ::_exit(127);
     const int null_fd = ::open("/dev/null", O_RDONLY);
     ::dup2(null_fd, 0);
@@ -118,6 +126,22 @@ RunResult RunIn(const std::string& directory, const std::string& program,
   result.standard_output = Drain(out_fd);
   result.standard_error = Drain(err_fd);
   return result;
+}
+
+}  // namespace
+
+RunResult RunIn(const std::string& directory, const std::string& program,
+                const std::vector<std::string>& arguments) {
+  return Run(directory, program, arguments, false);
+}
+
+RunResult RunUnprivilegedIn(const std::string& directory, const std::string& program,
+                            const std::vector<std::string>& arguments) {
+  ::chmod(directory.c_str(), 0777);
+  for (auto& entry : fs::directory_iterator(directory)) {
+    if (!entry.is_symlink()) ::chmod(entry.path().c_str(), entry.is_directory() ? 0777 : (fs::status(entry).permissions() & fs::perms::owner_write) != fs::perms::none ? 0666 : 0444);
+  }
+  return Run(directory, program, arguments, true);
 }
 
 }  // namespace sheet::testing

@@ -42,4 +42,9 @@ struct RunResult {
 RunResult RunIn(const std::string& directory, const std::string& program,
                 const std::vector<std::string>& arguments = {});
 
+// The same as an unprivileged user (nobody) when the tests run as root, so
+// that file permissions apply; the directory is opened up for it.
+RunResult RunUnprivilegedIn(const std::string& directory, const std::string& program,
+                            const std::vector<std::string>& arguments = {});
+
 }  // namespace sheet::testing
