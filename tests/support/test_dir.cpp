@@ -25,6 +25,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  if (path_.empty()) return;
   std::error_code error;
   // Make everything removable again (tests make files read-only).
   for (auto& entry : fs::recursive_directory_iterator(path_, error)) {
