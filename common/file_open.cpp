@@ -60,6 +60,33 @@ int LockWithoutWaiting(int fd, int operation) {
   }
 }
 
+// Takes the lock on a freshly opened regular file, or closes it and says why
+// not. Devices and pipes (an output linked to /dev/null, say) are not files
+// that another program holds, and a lock on one would be shared by every
+// program on the machine, so they are taken without a lock.
+OpenResult Hold(int fd, int lock, bool empty_it) {
+  struct stat status;
+  const int unusable = ::fstat(fd, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+  if (unusable != 0) {
+    ::close(fd);
+    return Failed(unusable);
+  }
+  if (S_ISREG(status.st_mode)) {
+    if (const int error = LockWithoutWaiting(fd, lock)) {
+      ::close(fd);
+      return error == EWOULDBLOCK ? InUse() : Failed(error);
+    }
+    if (empty_it && ::ftruncate(fd, 0) != 0) {
+      const int error = errno;
+      ::close(fd);
+      return Failed(error);
+    }
+  }
+  OpenResult result;
+  result.fd = fd;
+  return result;
+}
+
 #endif
 
 }  // namespace
@@ -70,18 +97,7 @@ OpenResult TryOpenInput(const char* name) {
 #else
   const int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return Failed(errno);
-  struct stat status;
-  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-    ::close(fd);
-    return Failed(EISDIR);
-  }
-  if (const int error = LockWithoutWaiting(fd, LOCK_SH)) {
-    ::close(fd);
-    return error == EWOULDBLOCK ? InUse() : Failed(error);
-  }
-  OpenResult result;
-  result.fd = fd;
-  return result;
+  return Hold(fd, LOCK_SH, false);
 #endif
 }
 
@@ -92,19 +108,7 @@ OpenResult TryOpenOutput(const char* name) {
   // Not O_TRUNC: the file is emptied only once the lock is held.
   const int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return Failed(errno);
-  if (const int error = LockWithoutWaiting(fd, LOCK_EX)) {
-    ::close(fd);
-    return error == EWOULDBLOCK ? InUse() : Failed(error);
-  }
-  struct stat status;
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0) {
-    const int error = errno;
-    ::close(fd);
-    return Failed(error);
-  }
-  OpenResult result;
-  result.fd = fd;
-  return result;
+  return Hold(fd, LOCK_EX, true);
 #endif
 }
 

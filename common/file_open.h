@@ -7,6 +7,7 @@
 //   open never empties a file that somebody else is using.
 // On POSIX systems this rests on advisory locks (flock), which every program
 // of this system takes; on Windows (SHEET_WINDOWS_SHARING) on share modes.
+// Devices and pipes (an output linked to /dev/null) are opened without a lock.
 //
 // A failed open ends the run (FatalExit) with the name and the reason.
 #pragma once

@@ -73,9 +73,12 @@ char* FormatExponent(char* out, double value, int precision, bool blank_for_non_
   int exponent = decimal.exponent;
   if (kept < 17 && RoundDigits(decimal.digits, kept, decimal.digits[kept])) ++exponent;
   *out++ = decimal.digits[0];
-  *out++ = '.';
-  std::memcpy(out, decimal.digits + 1, static_cast<std::size_t>(precision));
-  out += precision;
+  if (precision > 0) *out++ = '.';
+  // Places past the seventeenth digit are zeros.
+  const int copied = precision < 16 ? precision : 16;
+  std::memcpy(out, decimal.digits + 1, static_cast<std::size_t>(copied));
+  out += copied;
+  for (int i = copied; i < precision; ++i) *out++ = '0';
   *out++ = 'E';
   *out++ = exponent < 0 ? '-' : '+';
   const int magnitude = exponent < 0 ? -exponent : exponent;

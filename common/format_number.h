@@ -12,7 +12,8 @@
 
 namespace sheet {
 
-// Room that any single conversion below needs, whatever the value.
+// Room that any single conversion below needs, whatever the value, for
+// precisions up to 80.
 constexpr std::size_t kMaxNumberWidth = 400;
 
 // "%Nd": right-aligned in at least `width` columns, never cut.

@@ -1,5 +1,7 @@
 // OutputFile: one block-buffered text output. Every line end goes out as
-// CR LF, whatever the platform.
+// CR LF, whatever the platform: WriteRecord turns each "\n" of a template or
+// text into CR LF; Write() and Reserve() take bytes as they stand, so their
+// callers write "\r\n" themselves.
 //
 // Close() flushes and closes and treats a failed write or close as a failure
 // of the run (FatalExit). When a failure unwinds past an output that is still

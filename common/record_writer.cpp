@@ -44,6 +44,7 @@ void WriteRecord(OutputFile& out, std::string_view output_template,
     ++p;  // '%'
     bool blank_flag = false;
     if (p < end && *p == ' ') blank_flag = true, ++p;
+    if (p < end && *p == '0') TemplateMismatch(output_template);  // no zero padding
     int width = 0;
     while (p < end && *p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
     int precision = -1;
@@ -59,6 +60,10 @@ void WriteRecord(OutputFile& out, std::string_view output_template,
     switch (conversion) {
       case 'd':
         if (value->kind != RecordValue::Kind::integer) TemplateMismatch(output_template);
+        if (blank_flag && value->integer >= 0) {
+          *at++ = ' ';  // the blank counts toward the width
+          --width;
+        }
         at = FormatInteger(at, value->integer, width);
         break;
       case 'E':

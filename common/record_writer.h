@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "common/output_file.h"
@@ -27,6 +28,7 @@ struct RecordValue {
   RecordValue(long long value) : kind(Kind::integer), integer(value) {}
   RecordValue(double value) : kind(Kind::real), real(value) {}
   RecordValue(std::string_view value) : kind(Kind::text), text(value) {}
+  RecordValue(const std::string& value) : kind(Kind::text), text(value) {}
   RecordValue(const char* value) : kind(Kind::text), text(value) {}
 };
 

@@ -31,6 +31,7 @@ class TextReader {
   TextReader(int fd, std::string name);
   // Reads the given bytes, which must outlive the reader (tests, fuzzing).
   TextReader(std::string_view bytes, std::string name);
+  TextReader(std::string&& bytes, std::string name) = delete;  // would dangle
   ~TextReader();
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
