@@ -1,5 +1,7 @@
 #include "common/format_number.h"
 
+#include "common/significant_digits.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -34,6 +36,17 @@ bool RoundDigits(char* digits, int kept, char next_digit) {
   return true;
 }
 
+// "E", the exponent's sign and its three digits.
+char* WriteExponentPart(char* out, int exponent) {
+  *out++ = 'E';
+  *out++ = exponent < 0 ? '-' : '+';
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  *out++ = static_cast<char>('0' + magnitude / 100);
+  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *out++ = static_cast<char>('0' + magnitude % 10);
+  return out;
+}
+
 }  // namespace
 
 Decimal17 ToDecimal17(double value) {
@@ -61,7 +74,7 @@ char* FormatInteger(char* out, std::int64_t value, int width) {
   return out + length;
 }
 
-char* FormatExponent(char* out, double value, int precision, bool blank_for_non_negative) {
+char* FormatExponentExact(char* out, double value, int precision, bool blank_for_non_negative) {
   if (!std::isfinite(value)) return WriteNonFinite(out, value, blank_for_non_negative, true);
   if (std::signbit(value)) {
     *out++ = '-';
@@ -79,13 +92,34 @@ char* FormatExponent(char* out, double value, int precision, bool blank_for_non_
   std::memcpy(out, decimal.digits + 1, static_cast<std::size_t>(copied));
   out += copied;
   for (int i = copied; i < precision; ++i) *out++ = '0';
-  *out++ = 'E';
-  *out++ = exponent < 0 ? '-' : '+';
-  const int magnitude = exponent < 0 ? -exponent : exponent;
-  *out++ = static_cast<char>('0' + magnitude / 100);
-  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
-  *out++ = static_cast<char>('0' + magnitude % 10);
-  return out;
+  return WriteExponentPart(out, exponent);
+}
+
+char* FormatExponent(char* out, double value, int precision, bool blank_for_non_negative) {
+  std::uint64_t digits = 0;
+  int exponent = 0;
+  const int count = precision + 1;
+  if (value == 0 || !RoundSignificantDigitsFast(std::fabs(value), count, digits, exponent)) {
+    return FormatExponentExact(out, value, precision, blank_for_non_negative);
+  }
+  if (std::signbit(value)) {
+    *out++ = '-';
+  } else if (blank_for_non_negative) {
+    *out++ = ' ';
+  }
+  // digits holds exactly `count` decimal digits: the first, the point, the rest.
+  char text[8] = {};
+  for (int i = count - 1; i >= 0; --i) {
+    text[i] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+  *out++ = text[0];
+  if (precision > 0) {
+    *out++ = '.';
+    std::memcpy(out, text + 1, static_cast<std::size_t>(precision));
+    out += precision;
+  }
+  return WriteExponentPart(out, exponent);
 }
 
 char* FormatFixed(char* out, double value, int precision) {

@@ -25,6 +25,10 @@ char* FormatInteger(char* out, std::int64_t value, int width);
 // value is written as the C conversion writes it: INF, -INF, NAN, -NAN, with
 // the blank in front when the flag asks for it.
 char* FormatExponent(char* out, double value, int precision, bool blank_for_non_negative);
+// The same by the plain path alone: the 17 correctly rounded digits, then the
+// second rounding. FormatExponent takes a faster exact path where it can; the
+// tests hold the two against each other.
+char* FormatExponentExact(char* out, double value, int precision, bool blank_for_non_negative);
 
 // "%1.Plf": the integer part, the point, `precision` decimals.
 char* FormatFixed(char* out, double value, int precision);

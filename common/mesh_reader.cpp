@@ -64,7 +64,7 @@ MeshElement ReadMeshElementHead(TextReader& mesh, std::int64_t j) {
   for (int k = 0; k < element.node_count; ++k) {
     ExpectChar(mesh, [&] { return OfElement("a separator", j); });
     element.nodes[k] = ExpectInt(mesh, [&] {
-      return "node " + std::to_string(k + 1) + " " + OfElement("", j).substr(1);
+      return "node " + std::to_string(k + 1) + " of element " + std::to_string(j);
     });
   }
   return element;
