@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
       ++node_count;
       const double x = i * kCell;
       const double y = j * kCell;
-      nodes += std::to_string(node_count) + "," + Number(x, 6) + "," + Number(y, 6) + ",0\n";
-      results_nodes += "node " + std::to_string(node_count) + " " + Scientific(Potential(x, y)) + "\n";
+      nodes += std::to_string(node_count) + std::string(",") + Number(x, 6) + std::string(",") + Number(y, 6) + ",0\n";
+      results_nodes += std::string("node ") + std::to_string(node_count) + std::string(" ") + Scientific(Potential(x, y)) + "\n";
     }
   }
 
@@ -164,9 +164,8 @@ int main(int argc, char** argv) {
   auto add_element = [&](int type, Region region, std::vector<int> corners,
                          const std::vector<std::array<double, 2>>& points) {
     ++element_count;
-    elements += std::to_string(element_count) + "," + std::to_string(type) + "," +
-                std::to_string(region);
-    for (int corner : corners) elements += "," + std::to_string(corner);
+    elements += std::to_string(element_count) + std::string(",") + std::to_string(type) + std::string(",") + std::to_string(region);
+    for (int corner : corners) elements += std::string(",") + std::to_string(corner);
     elements += ",0\n";
     double cx = 0, cy = 0;
     for (const auto& p : points) cx += p[0], cy += p[1];
@@ -181,9 +180,9 @@ int main(int argc, char** argv) {
     area = std::fabs(area) / 2;
     const auto b = FluxDensity(cx, cy);
     const std::string number = std::to_string(element_count);
-    results_elements += "element " + number + " " + Scientific(b[0]) + " " + Scientific(b[1]) + " 0\n";
-    results_elements += "centre " + number + " " + Scientific(cx / 1000) + " " + Scientific(cy / 1000) + " 0\n";
-    results_elements += "volume " + number + " " + Scientific(area * 1e-6) + "\n";
+    results_elements += "element " + number + std::string(" ") + Scientific(b[0]) + std::string(" ") + Scientific(b[1]) + " 0\n";
+    results_elements += "centre " + number + std::string(" ") + Scientific(cx / 1000) + std::string(" ") + Scientific(cy / 1000) + " 0\n";
+    results_elements += "volume " + number + std::string(" ") + Scientific(area * 1e-6) + "\n";
   };
   for (int j = 0; j < kCellsY; ++j) {
     for (int i = 0; i < kCellsX; ++i) {
@@ -199,8 +198,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const std::string mesh = "C-core actuator\nexported by make_example\nunits mm\n" +
-                           std::to_string(element_count) + "," + std::to_string(node_count) +
+  const std::string mesh = std::string("C-core actuator\nexported by make_example\nunits mm\n") + std::to_string(element_count) + std::string(",") + std::to_string(node_count) +
                            "\nNodes\n" + nodes + "End of nodes\nElements\n" + elements +
                            "End of elements\n";
   const std::string results = "# solver results of the C-core example: A in Wb/m per node,\n"
