@@ -17,7 +17,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -100,11 +99,30 @@ std::string Workspace(const fs::path& base, const std::string& name, const fs::p
   return dir.string();
 }
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+// Whether two files hold the same bytes, read in blocks so that the runner
+// stays small (its children's peak memory would otherwise include it).
+bool SameBytes(const fs::path& a, const fs::path& b) {
+  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  if (!in_a || !in_b) return false;
+  std::vector<char> block_a(1 << 20), block_b(1 << 20);
+  for (;;) {
+    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
+    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
+    if (in_a.gcount() != in_b.gcount()) return false;
+    if (std::memcmp(block_a.data(), block_b.data(), static_cast<std::size_t>(in_a.gcount())) != 0) return false;
+    if (in_a.gcount() == 0) return true;
+  }
+}
+
+// The last bytes of a file.
+std::string Tail(const fs::path& path, std::size_t count) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = in.tellg();
+  const std::streamoff start = size > static_cast<std::streamoff>(count) ? size - static_cast<std::streamoff>(count) : 0;
+  in.seekg(start);
+  std::string tail(static_cast<std::size_t>(size - start), '\0');
+  in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+  return tail;
 }
 
 const std::vector<std::string> kPrepOutputs = {
@@ -171,15 +189,14 @@ int main(int argc, char** argv) {
     }
   }
   for (const auto& name : kPrepOutputs) {
-    if (Read(fs::path(ours_dir) / name) != Read(fs::path(check_dir) / name)) {
+    if (!SameBytes(fs::path(ours_dir) / name, fs::path(check_dir) / name)) {
       std::fprintf(stderr, "bench_runner: %s differs between two runs\n", name.c_str());
       return 1;
     }
   }
-  const std::string post_file = Read(fs::path(ours_dir) / "Model_post.pst");
   const std::string post_end = "   -1\r\n  0,  0,  0,  0,  0,  0,  0,  0,  0\r\n";
-  if (post_file.size() < post_end.size() ||
-      post_file.compare(post_file.size() - post_end.size(), post_end.size(), post_end) != 0) {
+  if (!SameBytes(fs::path(ours_dir) / "Model_post.pst", fs::path(check_dir) / "Model_post.pst") ||
+      Tail(fs::path(ours_dir) / "Model_post.pst", post_end.size()) != post_end) {
     std::fprintf(stderr, "bench_runner: the post file is incomplete\n");
     return 1;
   }

@@ -1,6 +1,9 @@
 #include "common/field_scanner.h"
 
+#include "common/digit_run.h"
+
 #include <charconv>
+#include <cstddef>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -94,7 +97,10 @@ void SkipWhiteSpace(TextReader& reader) {
   }
 }
 
-FieldStatus ScanIntField(TextReader& reader, std::int32_t& value) {
+namespace {
+
+// The general paths: any window, tokens of any length, across blocks.
+FieldStatus ScanIntFieldGeneral(TextReader& reader, std::int32_t& value) {
   SkipWhiteSpace(reader);
   for (std::size_t window = kTokenWindow;; window *= 2) {
     const std::size_t available = reader.Fill(window);
@@ -126,7 +132,7 @@ FieldStatus ScanIntField(TextReader& reader, std::int32_t& value) {
   }
 }
 
-FieldStatus ScanRealField(TextReader& reader, double& value) {
+FieldStatus ScanRealFieldGeneral(TextReader& reader, double& value) {
   SkipWhiteSpace(reader);
   for (std::size_t window = kTokenWindow;; window *= 2) {
     const std::size_t available = reader.Fill(window);
@@ -149,11 +155,118 @@ FieldStatus ScanRealField(TextReader& reader, double& value) {
   }
 }
 
-FieldStatus ScanCharField(TextReader& reader, char& value) {
-  const int c = reader.Get();
-  if (c == TextReader::kEnd) return FieldStatus::end_of_file;
-  value = static_cast<char>(c);
-  return FieldStatus::converted;
+// Exact powers of ten for the fast conversion of short decimals.
+constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Characters looked at by the fast paths: a token whose end lies within this
+// many characters of the window's end goes the general way.
+constexpr std::ptrdiff_t kFastWindow = 64;
+
+}  // namespace
+
+// The fast paths serve the common case: the token lies whole inside the
+// window with room to spare. Everything else (the end of a block, long
+// tokens, many digits) goes to the general path, which gives the same result.
+FieldStatus ScanIntField(TextReader& reader, std::int32_t& value) {
+  const char* p = reader.cur();
+  const char* const end = reader.end();
+  while (p < end && IsWhiteSpace(static_cast<unsigned char>(*p))) ++p;
+  reader.ConsumeTo(p);
+  if (end - p >= kFastWindow) {
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '+' || *q == '-') ++q;
+    // Up to ten digits in two runs of eight.
+    const DigitRun first = ReadDigitRun8(q);
+    std::uint64_t magnitude = first.value;
+    int length = first.length;
+    if (length == 8) {
+      const DigitRun second = ReadDigitRun8(q + 8);
+      magnitude = magnitude * kIntegerPowers[second.length] + second.value;
+      length += second.length;
+    }
+    if (length > 0 && length <= 10) {
+      const std::int64_t signed_value =
+          negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+      if (signed_value >= std::numeric_limits<std::int32_t>::min() &&
+          signed_value <= std::numeric_limits<std::int32_t>::max()) {
+        reader.ConsumeTo(q + length);
+        value = static_cast<std::int32_t>(signed_value);
+        return FieldStatus::converted;
+      }
+    }
+  }
+  return ScanIntFieldGeneral(reader, value);
+}
+
+FieldStatus ScanRealField(TextReader& reader, double& value) {
+  const char* p = reader.cur();
+  const char* const end = reader.end();
+  while (p < end && IsWhiteSpace(static_cast<unsigned char>(*p))) ++p;
+  reader.ConsumeTo(p);
+  if (end - p >= kFastWindow) {
+    // [sign] digits [. digits] [(e|E) [sign] digits] within `limit`, so that
+    // every character looked at lies inside the window.
+    const char* const limit = p + kFastWindow - 16;
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '+' || *q == '-') ++q;
+    // The digits before and after the point, eight at a time; at most 19 in
+    // all, so that the mantissa cannot overflow.
+    std::uint64_t mantissa = 0;
+    int digit_count = 0;
+    int scale = 0;  // the decimal exponent that the point gives
+    for (DigitRun run; q < limit && (run = ReadDigitRun8(q)).length > 0;) {
+      mantissa = mantissa * kIntegerPowers[run.length] + run.value;
+      digit_count += run.length;
+      q += run.length;
+      if (run.length < 8 || digit_count > 19) break;
+    }
+    if (q < limit && *q == '.') {
+      for (++q; q < limit && digit_count <= 19;) {
+        const DigitRun run = ReadDigitRun8(q);
+        if (run.length == 0) break;
+        mantissa = mantissa * kIntegerPowers[run.length] + run.value;
+        digit_count += run.length;
+        scale -= run.length;
+        q += run.length;
+        if (run.length < 8) break;
+      }
+    }
+    const bool any_digit = digit_count > 0;
+    // Digits beyond these nineteen, or a long run, go the general way.
+    if (any_digit && q < limit && digit_count <= 19 && !IsDigit(*q) && mantissa <= (std::uint64_t{1} << 53)) {
+      int exponent = 0;
+      bool short_exponent = true;
+      if (*q == 'e' || *q == 'E') {
+        const char* e = q + 1;
+        const bool exponent_negative = *e == '-';
+        if (*e == '+' || *e == '-') ++e;
+        if (IsDigit(*e)) {
+          const char* const exponent_digits = e;
+          while (IsDigit(*e) && e - exponent_digits < 4) exponent = exponent * 10 + (*e++ - '0');
+          short_exponent = !IsDigit(*e);
+          if (exponent_negative) exponent = -exponent;
+          q = e;
+        }
+      }
+      const int power = scale + exponent;
+      // A mantissa below 2^53 and an exact power of ten: one correctly
+      // rounded multiplication or division gives the correctly rounded value.
+      if (short_exponent && power >= -22 && power <= 22) {
+        double converted = static_cast<double>(mantissa);
+        converted = power < 0 ? converted / kExactPowers[-power] : converted * kExactPowers[power];
+        reader.ConsumeTo(q);
+        value = negative ? -converted : converted;
+        return FieldStatus::converted;
+      }
+    }
+  }
+  return ScanRealFieldGeneral(reader, value);
 }
 
 }  // namespace sheet

@@ -37,7 +37,12 @@ FieldStatus ScanIntField(TextReader& reader, std::int32_t& value);
 // subnormal; an overflow does not convert.
 FieldStatus ScanRealField(TextReader& reader, double& value);
 // "%c": the very next character, white space and line ends included.
-FieldStatus ScanCharField(TextReader& reader, char& value);
+inline FieldStatus ScanCharField(TextReader& reader, char& value) {
+  const int c = reader.Get();
+  if (c == TextReader::kEnd) return FieldStatus::end_of_file;
+  value = static_cast<char>(c);
+  return FieldStatus::converted;
+}
 
 struct IntField { std::int32_t& value; };
 struct RealField { double& value; };

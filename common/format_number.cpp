@@ -36,6 +36,11 @@ bool RoundDigits(char* digits, int kept, char next_digit) {
   return true;
 }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // "E", the exponent's sign and its three digits.
 char* WriteExponentPart(char* out, int exponent) {
   *out++ = 'E';
@@ -66,12 +71,26 @@ Decimal17 ToDecimal17(double value) {
 }
 
 char* FormatInteger(char* out, std::int64_t value, int width) {
-  char text[24];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  const int length = static_cast<int>(result.ptr - text);
-  for (int i = length; i < width; ++i) *out++ = ' ';
-  std::memcpy(out, text, static_cast<std::size_t>(length));
-  return out + length;
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  int digits = 1;
+  for (std::uint64_t bound = 10; digits < 20 && magnitude >= bound; bound *= 10) ++digits;
+  const int length = digits + (value < 0 ? 1 : 0);
+  for (int pad = width - length; pad > 0; --pad) *out++ = ' ';
+  if (value < 0) *out++ = '-';
+  char* p = out + digits;
+  while (magnitude >= 100) {
+    const std::size_t pair = static_cast<std::size_t>(magnitude % 100) * 2;
+    magnitude /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (magnitude >= 10) {
+    *--p = kDigitPairs[magnitude * 2 + 1];
+    *--p = kDigitPairs[magnitude * 2];
+  } else {
+    *--p = static_cast<char>('0' + magnitude);
+  }
+  return out + digits;
 }
 
 char* FormatExponentExact(char* out, double value, int precision, bool blank_for_non_negative) {
@@ -96,10 +115,13 @@ char* FormatExponentExact(char* out, double value, int precision, bool blank_for
 }
 
 char* FormatExponent(char* out, double value, int precision, bool blank_for_non_negative) {
+  const int count = precision + 1;
   std::uint64_t digits = 0;
   int exponent = 0;
-  const int count = precision + 1;
-  if (value == 0 || !RoundSignificantDigitsFast(std::fabs(value), count, digits, exponent)) {
+  if (count > 8) return FormatExponentExact(out, value, precision, blank_for_non_negative);
+  if (value == 0) {
+    digits = 0;  // zero of either sign: all digits 0, exponent +000
+  } else if (!RoundSignificantDigitsFast(std::fabs(value), count, digits, exponent)) {
     return FormatExponentExact(out, value, precision, blank_for_non_negative);
   }
   if (std::signbit(value)) {
@@ -107,17 +129,40 @@ char* FormatExponent(char* out, double value, int precision, bool blank_for_non_
   } else if (blank_for_non_negative) {
     *out++ = ' ';
   }
-  // digits holds exactly `count` decimal digits: the first, the point, the rest.
-  char text[8] = {};
-  for (int i = count - 1; i >= 0; --i) {
-    text[i] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
+  // `digits` holds `count` decimal digits (or is zero). They are written
+  // from out + 1 in pairs straight from a table, then the first moves in
+  // front of the point.
+  const auto number = static_cast<std::uint32_t>(digits);
+  auto pair = [](char* at, std::uint32_t two_digits) { std::memcpy(at, kDigitPairs + 2 * two_digits, 2); };
+  switch (count) {
+    case 2:
+      pair(out + 1, number);
+      break;
+    case 6:
+      pair(out + 1, number / 10000);
+      pair(out + 3, number / 100 % 100);
+      pair(out + 5, number % 100);
+      break;
+    case 8:
+      pair(out + 1, number / 1000000);
+      pair(out + 3, number / 10000 % 100);
+      pair(out + 5, number / 100 % 100);
+      pair(out + 7, number % 100);
+      break;
+    default: {
+      std::uint32_t rest = number;
+      for (int i = count; i >= 1; --i) {
+        out[i] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+      }
+    }
   }
-  *out++ = text[0];
+  out[0] = out[1];
   if (precision > 0) {
-    *out++ = '.';
-    std::memcpy(out, text + 1, static_cast<std::size_t>(precision));
-    out += precision;
+    out[1] = '.';
+    out += count + 1;
+  } else {
+    out += 1;
   }
   return WriteExponentPart(out, exponent);
 }

@@ -1,20 +1,18 @@
 #include "common/record_writer.h"
 
+#include "common/record_template.h"
+
 #include <stdexcept>
 #include <string>
 
 #include "common/format_number.h"
 
 namespace sheet {
-namespace {
 
-[[noreturn]] void TemplateMismatch(std::string_view output_template) {
-  throw std::logic_error("output template does not match its values: " +
-                         std::string(output_template));
-}
+namespace record_detail {
 
 // Text goes out as text-mode output does: each line end becomes CR LF.
-void WriteText(OutputFile& out, std::string_view text) {
+void WriteTextValue(OutputFile& out, std::string_view text) {
   for (std::size_t line_end; (line_end = text.find('\n')) != std::string_view::npos;) {
     out.Write(text.substr(0, line_end));
     out.Write("\r\n");
@@ -22,6 +20,15 @@ void WriteText(OutputFile& out, std::string_view text) {
   }
   out.Write(text);
 }
+
+}  // namespace record_detail
+namespace {
+
+[[noreturn]] void TemplateMismatch(std::string_view output_template) {
+  throw std::logic_error("output template does not match its values: " +
+                         std::string(output_template));
+}
+
 
 }  // namespace
 
@@ -77,7 +84,7 @@ void WriteRecord(OutputFile& out, std::string_view output_template,
       case 's':
         if (value->kind != RecordValue::Kind::text) TemplateMismatch(output_template);
         out.Commit(at);
-        WriteText(out, value->text);
+        record_detail::WriteTextValue(out, value->text);
         ++value;
         continue;
       default:

@@ -3,11 +3,12 @@
 // The output templates take a value to 17 significant digits first and then
 // round that digit string half away from zero at the last digit written.
 // Getting 17 correctly rounded digits costs far more than the 6 or 8 that are
-// written, so this path scales the value into [10^(count-1), 10^count) in
-// extended precision, where the error is far below anything that could move
-// the rounding decision, and only declines when the value lies within a hair
-// of a rounding boundary (a tie such as 1.140625 with 6 digits); the caller
-// then takes the exact 17-digit path.
+// written, so this path scales the value into [10^(count-1), 10^count) with
+// one 64 x 64-bit integer product against a 64-bit power of ten, where the
+// error is far below anything that could move the rounding decision, and
+// only declines when the value lies within a hair of a rounding boundary (a
+// tie such as 1.140625 with 6 digits) or is subnormal; the caller then takes
+// the exact 17-digit path.
 #pragma once
 
 #include <cstdint>

@@ -13,7 +13,7 @@
 #include "common/line_buffer.h"
 #include "common/mesh_reader.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 #include "common/text_reader.h"
 #include "post/result_records.h"
 
@@ -170,7 +170,7 @@ std::int64_t WriteElementSection(OutputFile& post, std::int64_t bound, std::int3
                    " element results (the element count of Model.msh), found element number " +
                    Str(element.element_number));
   }
-  WriteRecord(post, "%5d\n%3d,%3d,%3d,%3d,%3d,%3d,%3d,%3d,%3d\n", {-1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  WriteRecord<"%5d\n%3d,%3d,%3d,%3d,%3d,%3d,%3d,%3d,%3d\n">(post, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   results.Close();
   centres.Close();
   volumes.Close();
@@ -202,9 +202,9 @@ std::string RunPostProcessing() {
 
   OutputFile post(OpenOutput(kPostFileName), kPostFileName);
   // The title keeps its own line end; a title cut at 99 characters has none.
-  WriteRecord(post, "TITL\n%sGVAL\n", {TitleText(title)});
+  WriteRecord<"TITL\n%sGVAL\n">(post, TitleText(title));
   const std::int64_t nodes = WriteNodeSection(post, node_bound, counts.node_count);
-  WriteRecord(post, "%5d\n%12d\nEVAL\n", {-1, 0});
+  WriteRecord<"%5d\n%12d\nEVAL\n">(post, -1, 0);
   const std::int64_t elements = WriteElementSection(post, element_bound, counts.element_count);
   post.Close();
   return std::string("wrote ") + kPostFileName + " with " + Counted(nodes, "node result") + " and " +

@@ -9,20 +9,20 @@
 #include "common/file_open.h"
 #include "common/line_buffer.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 #include "common/text_reader.h"
 
 namespace sheet {
 namespace {
 
-constexpr std::string_view kBlockRecord = "%10d%9d%9d%9d\n";
-constexpr std::string_view kPointRecord = "%9d % 1.5E % 1.5E % 1.5E\n";
+constexpr OutputTemplate kBlockRecord = "%10d%9d%9d%9d\n";
+constexpr OutputTemplate kPointRecord = "%9d % 1.5E % 1.5E % 1.5E\n";
 
 // A permanent magnet's value is the second value of its last B-H point
 // divided by this.
 constexpr double kMagnetValueDivisor = 10000.0;
 
-void WriteEndRecord(OutputFile& out) { WriteRecord(out, kBlockRecord, {0, 0, 0, 0}); }
+void WriteEndRecord(OutputFile& out) { WriteRecord<kBlockRecord>(out, 0, 0, 0, 0); }
 
 std::string OfSheetRow(const char* what, std::int32_t r) {
   return std::string(what) + " of material row " + std::to_string(std::int64_t{r} + 1);
@@ -93,7 +93,7 @@ void ReadUsedRow(TextReader& prop, LineBuffer& line, OutputFile& out, std::size_
       ExpectChar(prop, [&] { return OfPoint("the line end after the second value", m, p, n); });
     }
     state.last_point_value = second;
-    WriteRecord(out, kPointRecord, {p, first, second, 0.0});
+    WriteRecord<kPointRecord>(out, p, first, second, 0.0);
   }
 
   if (kind == kMagnetKind) {
@@ -109,7 +109,7 @@ void WriteMaterialBlock(OutputFile& out, std::size_t entry, std::int32_t m, std:
   TextReader prop(OpenInput(kMaterialSheetName), kMaterialSheetName);
   state.property_row_count = ExpectInt(prop, "the number of material rows");
   SkipWhiteSpace(prop);
-  WriteRecord(out, kBlockRecord, {m, 2, kind == kMagnetKind ? 1 : 0, 1});
+  WriteRecord<kBlockRecord>(out, m, 2, kind == kMagnetKind ? 1 : 0, 1);
 
   LineBuffer line;
   for (std::int32_t r = 0; r < state.property_row_count; ++r) {

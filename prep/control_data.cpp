@@ -8,7 +8,7 @@
 #include "common/fatal_exit.h"
 #include "common/file_open.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 #include "prep/analysis_sheet.h"
 #include "prep/bh_table.h"
 
@@ -67,26 +67,24 @@ OpenMesh WriteControlData(const AnalysisSheet& sheet, std::int32_t property_row_
   TextReader& reader = *mesh.reader;
 
   ReadMeshHeader(reader, line);
-  WriteRecord(control, "%10d%9d%9d\n", {1, sheet.IsTwoDimensional() ? 0 : 1, 0});
+  WriteRecord<"%10d%9d%9d\n">(control, 1, sheet.IsTwoDimensional() ? 0 : 1, 0);
   mesh.counts = ReadMeshCountsLine(reader);
   const CountValues values =
       DeriveCountValues(reader, mesh.counts, sheet.region_row_count, property_row_count);
   ExpectLine(reader, line, "the rest of the counts line");
 
-  WriteRecord(control, "%10d%9d%9d%9d%9d%9d\n",
-              {values.nodes_plus_one, values.elements_plus_one, 1, 1, values.row_counts_plus_one,
-               1000});
-  WriteRecord(control, "%10d%9d%9d%9d\n",
-              {10 * values.nodes_plus_one, 100, 10 * values.elements_plus_one, 1});
-  WriteRecord(control, "%10d%9d%9d%9d%9d%9d%9d\n", {1, 1, 1, 1, 1, 1, 1});
-  WriteRecord(control, "%10d%9d%9d%9d%9d%9d%9d\n", {1, 0, 0, 0, 0, 0, 0});
-  WriteRecord(control, "%10d%9d\n", {1, 1});
-  WriteRecord(control, "%10d%9d\n", {100 * values.nodes_plus_one, 10});
-  WriteRecord(control, "%10d % 1.5E % 1.5E%9d%9d % 1.5E\n", {500, 1e-13, 1.2, 1, 1, 0.0});
-  WriteRecord(control, "%10d % 1.5E\n", {0, 0.0});
-  WriteRecord(control, "%10d % 1.5E%9d % 1.5E\n", {20, 0.05, 0, 0.0});
-  WriteRecord(control, "%10d % 1.5E%9d % 1.5E\n", {0, 1.0, 0, 0.0});
-  WriteRecord(control, " % 1.5E\n", {0.0});
+  WriteRecord<"%10d%9d%9d%9d%9d%9d\n">(control, values.nodes_plus_one, values.elements_plus_one, 1, 1, values.row_counts_plus_one,
+               1000);
+  WriteRecord<"%10d%9d%9d%9d\n">(control, 10 * values.nodes_plus_one, 100, 10 * values.elements_plus_one, 1);
+  WriteRecord<"%10d%9d%9d%9d%9d%9d%9d\n">(control, 1, 1, 1, 1, 1, 1, 1);
+  WriteRecord<"%10d%9d%9d%9d%9d%9d%9d\n">(control, 1, 0, 0, 0, 0, 0, 0);
+  WriteRecord<"%10d%9d\n">(control, 1, 1);
+  WriteRecord<"%10d%9d\n">(control, 100 * values.nodes_plus_one, 10);
+  WriteRecord<"%10d % 1.5E % 1.5E%9d%9d % 1.5E\n">(control, 500, 1e-13, 1.2, 1, 1, 0.0);
+  WriteRecord<"%10d % 1.5E\n">(control, 0, 0.0);
+  WriteRecord<"%10d % 1.5E%9d % 1.5E\n">(control, 20, 0.05, 0, 0.0);
+  WriteRecord<"%10d % 1.5E%9d % 1.5E\n">(control, 0, 1.0, 0, 0.0);
+  WriteRecord<" % 1.5E\n">(control, 0.0);
   control.Close();
   return mesh;
 }

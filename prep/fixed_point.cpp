@@ -10,7 +10,7 @@
 #include "common/line_buffer.h"
 #include "common/mesh_reader.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 
 namespace sheet {
 namespace {
@@ -51,12 +51,10 @@ void WriteFixedPointData(const AnalysisSheet& sheet, ModelCentre centre) {
   }
   OutputFile out(OpenOutput(kFixedPointName), kFixedPointName);
   if (two_dimensional) {
-    WriteRecord(out, "%d%2d %1.1lf %1.1lf%2d%2d %1.1lf\n%9d %1.1lf %1.1lf%2d %1.1lf\n",
-                {0, 0, 0.0, 0.0, 0, 0, 0.0, static_cast<long long>(fixed_node), 0.0, 0.0, 0, 0.0});
-    WriteRecord(out, "%d %1.1lf %1.1lf%2d %1.1lf\n", {0, 0.0, 0.0, 0, 0.0});
+    WriteRecord<"%d%2d %1.1lf %1.1lf%2d%2d %1.1lf\n%9d %1.1lf %1.1lf%2d %1.1lf\n">(out, 0, 0, 0.0, 0.0, 0, 0, 0.0, static_cast<long long>(fixed_node), 0.0, 0.0, 0, 0.0);
+    WriteRecord<"%d %1.1lf %1.1lf%2d %1.1lf\n">(out, 0, 0.0, 0.0, 0, 0.0);
   } else {
-    WriteRecord(out, "%d%2d %1.1lf %1.1lf%2d%2d %1.1lf\n%d %1.1lf %1.1lf%2d %1.1lf\n",
-                {0, 0, 0.0, 0.0, 0, 0, 0.0, 0, 0.0, 0.0, 0, 0.0});
+    WriteRecord<"%d%2d %1.1lf %1.1lf%2d%2d %1.1lf\n%d %1.1lf %1.1lf%2d %1.1lf\n">(out, 0, 0, 0.0, 0.0, 0, 0, 0.0, 0, 0.0, 0.0, 0, 0.0);
   }
   out.Close();
 }

@@ -6,7 +6,7 @@
 #include "common/file_open.h"
 #include "common/mesh_reader.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 
 namespace sheet {
 namespace {
@@ -47,12 +47,11 @@ ModelCentre WriteNodeFile(TextReader& mesh, std::int32_t node_count, LineBuffer&
   NodeBoundingBox box;
   for (std::int64_t i = 1; i <= node_count; ++i) {
     const MeshNode node = ReadMeshNode(mesh, i);
-    WriteRecord(out, "%8d 0 % 1.7E % 1.7E % 1.7E\n",
-                {static_cast<long long>(i), node.x / kMeshUnitsPerSolverUnit,
-                 node.y / kMeshUnitsPerSolverUnit, 0.0});
+    WriteRecord<"%8d 0 % 1.7E % 1.7E % 1.7E\n">(out, static_cast<long long>(i), node.x / kMeshUnitsPerSolverUnit,
+                 node.y / kMeshUnitsPerSolverUnit, 0.0);
     box.Take(node);
   }
-  WriteRecord(out, "%d%2d %1.1E %1.1E %1.1E\n", {0, 0, 0.0, 0.0, 0.0});
+  WriteRecord<"%d%2d %1.1E %1.1E %1.1E\n">(out, 0, 0, 0.0, 0.0, 0.0);
   out.Close();
   return box.Centre();
 }
@@ -64,16 +63,15 @@ void WriteElementFile(OpenMesh& mesh, LineBuffer& line) {
   ExpectLine(reader, line, "the second of the two lines before the element block");
   for (std::int64_t j = 1; j <= mesh.counts.element_count; ++j) {
     const MeshElement element = ReadMeshElementHead(reader, j);
-    WriteRecord(out, "%8d%4d%6d\n", {static_cast<long long>(j), element.type, element.region});
+    WriteRecord<"%8d%4d%6d\n">(out, static_cast<long long>(j), element.type, element.region);
     ReadMeshElementTail(reader, j);
     if (element.type == kTriangleType) {
-      WriteRecord(out, "%8d%8d%8d\n", {element.nodes[0], element.nodes[1], element.nodes[2]});
+      WriteRecord<"%8d%8d%8d\n">(out, element.nodes[0], element.nodes[1], element.nodes[2]);
     } else {
-      WriteRecord(out, "%8d%8d%8d%8d\n",
-                  {element.nodes[0], element.nodes[1], element.nodes[2], element.nodes[3]});
+      WriteRecord<"%8d%8d%8d%8d\n">(out, element.nodes[0], element.nodes[1], element.nodes[2], element.nodes[3]);
     }
   }
-  WriteRecord(out, "0 0 0\n");
+  WriteRecord<"0 0 0\n">(out);
   mesh.reader.reset();  // Model.msh is closed before t-felm-data.txt
   out.Close();
 }

@@ -9,7 +9,7 @@
 #include "common/fatal_exit.h"
 #include "common/file_open.h"
 #include "common/output_file.h"
-#include "common/record_writer.h"
+#include "common/record_template.h"
 
 namespace sheet {
 namespace {
@@ -58,9 +58,9 @@ std::int32_t MagnetAxis(double third_value, std::size_t row) {
   return static_cast<std::int32_t>(truncated);
 }
 
-constexpr const char* kRowTemplate = "%10d % 1.5E % 1.5E % 1.5E % 1.5E % 1.5E\n";
+constexpr OutputTemplate kRowTemplate = "%10d % 1.5E % 1.5E % 1.5E % 1.5E % 1.5E\n";
 
-void WriteZeroRow(OutputFile& out) { WriteRecord(out, kRowTemplate, {0, 0.0, 0.0, 0.0, 0.0, 0.0}); }
+void WriteZeroRow(OutputFile& out) { WriteRecord<kRowTemplate>(out, 0, 0.0, 0.0, 0.0, 0.0, 0.0); }
 
 }  // namespace
 
@@ -72,26 +72,23 @@ void WritePropertyTable(const AnalysisSheet& sheet, const MaterialState& materia
   std::size_t coil_cursor = 0;
   for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
     const RegionRow& row = sheet.rows[r];
-    WriteRecord(out, "%10d%9d%9d%9d%9d%9d\n",
-                {static_cast<long long>(r + 1), row.first_material, 0, 0, 0, 0});
-    WriteRecord(out, " % 1.5E % 1.5E % 1.5E % 1.5E\n",
-                {0.0, Find(property_values, row.first_material), 0.0, 0.0});
+    WriteRecord<"%10d%9d%9d%9d%9d%9d\n">(out, static_cast<long long>(r + 1), row.first_material, 0, 0, 0, 0);
+    WriteRecord<" % 1.5E % 1.5E % 1.5E % 1.5E\n">(out, 0.0, Find(property_values, row.first_material), 0.0, 0.0);
     if (row.kind == kMagnetKind) {
       const auto& direction = sheet.magnet_directions[magnet_cursor++];
-      WriteRecord(out, kRowTemplate,
-                  {MagnetAxis(direction[2], r), direction[0], direction[1], 0.0,
-                   Find(magnet_values, row.first_material), 0.0});
+      WriteRecord<kRowTemplate>(out, MagnetAxis(direction[2], r), direction[0], direction[1], 0.0,
+                   Find(magnet_values, row.first_material), 0.0);
     } else {
       WriteZeroRow(out);
     }
     WriteZeroRow(out);
     if (row.kind == kCoilKind) {
-      WriteRecord(out, kRowTemplate, {0, 0.0, 0.0, 0.0, sheet.coil_currents[coil_cursor++], 0.0});
+      WriteRecord<kRowTemplate>(out, 0, 0.0, 0.0, 0.0, sheet.coil_currents[coil_cursor++], 0.0);
     } else {
       WriteZeroRow(out);
     }
   }
-  WriteRecord(out, "%10d%9d%9d%9d%9d%9d\n", {0, 0, 0, 0, 0, 0});
+  WriteRecord<"%10d%9d%9d%9d%9d%9d\n">(out, 0, 0, 0, 0, 0, 0);
   out.Close();
 }
 
