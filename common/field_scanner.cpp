@@ -97,8 +97,6 @@ void SkipWhiteSpace(TextReader& reader) {
   }
 }
 
-namespace {
-
 // The general paths: any window, tokens of any length, across blocks.
 FieldStatus ScanIntFieldGeneral(TextReader& reader, std::int32_t& value) {
   SkipWhiteSpace(reader);
@@ -132,7 +130,9 @@ FieldStatus ScanIntFieldGeneral(TextReader& reader, std::int32_t& value) {
   }
 }
 
-FieldStatus ScanRealFieldGeneral(TextReader& reader, double& value) {
+namespace {
+
+[[gnu::noinline]] FieldStatus ScanRealFieldGeneral(TextReader& reader, double& value) {
   SkipWhiteSpace(reader);
   for (std::size_t window = kTokenWindow;; window *= 2) {
     const std::size_t available = reader.Fill(window);
@@ -156,52 +156,17 @@ FieldStatus ScanRealFieldGeneral(TextReader& reader, double& value) {
 }
 
 // Exact powers of ten for the fast conversion of short decimals.
-constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
 constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Characters looked at by the fast paths: a token whose end lies within this
-// many characters of the window's end goes the general way.
-constexpr std::ptrdiff_t kFastWindow = 64;
+using scan_detail::kFastWindow;
 
 }  // namespace
 
-// The fast paths serve the common case: the token lies whole inside the
+// The fast path serves the common case: the token lies whole inside the
 // window with room to spare. Everything else (the end of a block, long
 // tokens, many digits) goes to the general path, which gives the same result.
-FieldStatus ScanIntField(TextReader& reader, std::int32_t& value) {
-  const char* p = reader.cur();
-  const char* const end = reader.end();
-  while (p < end && IsWhiteSpace(static_cast<unsigned char>(*p))) ++p;
-  reader.ConsumeTo(p);
-  if (end - p >= kFastWindow) {
-    const char* q = p;
-    const bool negative = *q == '-';
-    if (*q == '+' || *q == '-') ++q;
-    // Up to ten digits in two runs of eight.
-    const DigitRun first = ReadDigitRun8(q);
-    std::uint64_t magnitude = first.value;
-    int length = first.length;
-    if (length == 8) {
-      const DigitRun second = ReadDigitRun8(q + 8);
-      magnitude = magnitude * kIntegerPowers[second.length] + second.value;
-      length += second.length;
-    }
-    if (length > 0 && length <= 10) {
-      const std::int64_t signed_value =
-          negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-      if (signed_value >= std::numeric_limits<std::int32_t>::min() &&
-          signed_value <= std::numeric_limits<std::int32_t>::max()) {
-        reader.ConsumeTo(q + length);
-        value = static_cast<std::int32_t>(signed_value);
-        return FieldStatus::converted;
-      }
-    }
-  }
-  return ScanIntFieldGeneral(reader, value);
-}
 
 FieldStatus ScanRealField(TextReader& reader, double& value) {
   const char* p = reader.cur();
@@ -221,7 +186,7 @@ FieldStatus ScanRealField(TextReader& reader, double& value) {
     int digit_count = 0;
     int scale = 0;  // the decimal exponent that the point gives
     for (DigitRun run; q < limit && (run = ReadDigitRun8(q)).length > 0;) {
-      mantissa = mantissa * kIntegerPowers[run.length] + run.value;
+      mantissa = mantissa * scan_detail::kIntegerPowers[run.length] + run.value;
       digit_count += run.length;
       q += run.length;
       if (run.length < 8 || digit_count > 19) break;
@@ -230,7 +195,7 @@ FieldStatus ScanRealField(TextReader& reader, double& value) {
       for (++q; q < limit && digit_count <= 19;) {
         const DigitRun run = ReadDigitRun8(q);
         if (run.length == 0) break;
-        mantissa = mantissa * kIntegerPowers[run.length] + run.value;
+        mantissa = mantissa * scan_detail::kIntegerPowers[run.length] + run.value;
         digit_count += run.length;
         scale -= run.length;
         q += run.length;

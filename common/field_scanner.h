@@ -8,9 +8,11 @@
 // converted; the first field that fails ends the read.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
+#include "common/digit_run.h"
 #include "common/text_reader.h"
 
 namespace sheet {
@@ -29,8 +31,47 @@ inline bool IsWhiteSpace(int c) {
 }
 
 void SkipWhiteSpace(TextReader& reader);
-// "%d": white space, an optional sign, one or more decimal digits.
-FieldStatus ScanIntField(TextReader& reader, std::int32_t& value);
+
+namespace scan_detail {
+inline constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+// Characters that must follow the start of a token for the fast paths.
+inline constexpr std::ptrdiff_t kFastWindow = 64;
+}  // namespace scan_detail
+
+// The general path of "%d": any window, tokens of any length, across blocks.
+[[gnu::noinline]] FieldStatus ScanIntFieldGeneral(TextReader& reader, std::int32_t& value);
+
+// "%d": white space, an optional sign, one or more decimal digits. The fast
+// path serves a token that lies whole inside the window with room to spare
+// (up to ten digits); everything else goes the general way, with the same
+// result.
+inline FieldStatus ScanIntField(TextReader& reader, std::int32_t& value) {
+  const char* p = reader.cur();
+  const char* const end = reader.end();
+  if (end - p >= scan_detail::kFastWindow && !IsWhiteSpace(static_cast<unsigned char>(*p))) [[likely]] {
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '+' || *q == '-') ++q;
+    const DigitRun first = ReadDigitRun8(q);
+    std::uint64_t magnitude = first.value;
+    int length = first.length;
+    if (length == 8) {
+      const DigitRun second = ReadDigitRun8(q + 8);
+      magnitude = magnitude * scan_detail::kIntegerPowers[second.length] + second.value;
+      length += second.length;
+    }
+    if (length > 0 && length <= 10) [[likely]] {
+      const std::int64_t signed_value =
+          negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+      if (signed_value >= INT32_MIN && signed_value <= INT32_MAX) [[likely]] {
+        reader.ConsumeTo(q + length);
+        value = static_cast<std::int32_t>(signed_value);
+        return FieldStatus::converted;
+      }
+    }
+  }
+  return ScanIntFieldGeneral(reader, value);
+}
 // "%lf": white space, then the longest prefix of
 // [sign] digits [. digits] [(e|E) [sign] digits] with at least one mantissa
 // digit; converted with correct rounding. An underflow gives 0.0, -0.0 or a

@@ -2,6 +2,7 @@
 
 #include "common/significant_digits.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -72,23 +73,49 @@ Decimal17 ToDecimal17(double value) {
 
 char* FormatInteger(char* out, std::int64_t value, int width) {
   std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  int digits = 1;
-  for (std::uint64_t bound = 10; digits < 20 && magnitude >= bound; bound *= 10) ++digits;
+  // The number of digits from the bit width (1233 / 4096 is about log10(2)).
+  static constexpr std::uint64_t kPowers[] = {1ULL,
+                                              10ULL,
+                                              100ULL,
+                                              1000ULL,
+                                              10000ULL,
+                                              100000ULL,
+                                              1000000ULL,
+                                              10000000ULL,
+                                              100000000ULL,
+                                              1000000000ULL,
+                                              10000000000ULL,
+                                              100000000000ULL,
+                                              1000000000000ULL,
+                                              10000000000000ULL,
+                                              100000000000000ULL,
+                                              1000000000000000ULL,
+                                              10000000000000000ULL,
+                                              100000000000000000ULL,
+                                              1000000000000000000ULL,
+                                              10000000000000000000ULL};
+  // (magnitude | 1 has the digits of magnitude, and zero counts as one digit.)
+  const std::uint64_t probe = magnitude | 1;
+  const int estimate = (std::bit_width(probe) * 1233) >> 12;
+  const int digits = estimate + 1 - (probe < kPowers[estimate] ? 1 : 0);
   const int length = digits + (value < 0 ? 1 : 0);
-  for (int pad = width - length; pad > 0; --pad) *out++ = ' ';
+  // Blanks eight at a time: the caller's room covers the width.
+  for (int pad = width - length; pad > 0; pad -= 8) {
+    std::memcpy(out, "        ", 8);
+    out += pad < 8 ? pad : 8;
+  }
   if (value < 0) *out++ = '-';
   char* p = out + digits;
   while (magnitude >= 100) {
     const std::size_t pair = static_cast<std::size_t>(magnitude % 100) * 2;
     magnitude /= 100;
-    *--p = kDigitPairs[pair + 1];
-    *--p = kDigitPairs[pair];
+    p -= 2;
+    std::memcpy(p, kDigitPairs + pair, 2);
   }
   if (magnitude >= 10) {
-    *--p = kDigitPairs[magnitude * 2 + 1];
-    *--p = kDigitPairs[magnitude * 2];
+    std::memcpy(p - 2, kDigitPairs + magnitude * 2, 2);
   } else {
-    *--p = static_cast<char>('0' + magnitude);
+    p[-1] = static_cast<char>('0' + magnitude);
   }
   return out + digits;
 }
