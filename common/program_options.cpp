@@ -1,6 +1,7 @@
 #include "common/program_options.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -13,8 +14,14 @@ void PrintFailure(const char* program, const std::string& text) {
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
+void IgnoreWriteSignals() {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
 std::optional<int> ParseProgramOptions(int argc, char** argv, const char* program,
                                        const char* usage, ProgramOptions& options) {
+  IgnoreWriteSignals();
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--help") {

@@ -21,7 +21,8 @@ struct ProgramOptions {
 
 // Parses the arguments. Returns an exit status when the program is done
 // (--help, --version, or a -C that could not be used), else nothing and the
-// options. -C is applied here.
+// options. -C is applied here, and the signals of failed writes are ignored
+// (IgnoreWriteSignals) before anything is written.
 std::optional<int> ParseProgramOptions(int argc, char** argv, const char* program,
                                        const char* usage, ProgramOptions& options);
 
@@ -31,6 +32,12 @@ template <typename Run>
 int RunProgram(const char* program, const ProgramOptions& options, Run&& run);
 
 void PrintFailure(const char* program, const std::string& text);
+
+// A write beyond the file-size limit (SIGXFSZ) or into a pipe nobody reads
+// (SIGPIPE) would end the process by a signal, with no exit status and the
+// other outputs unflushed. Ignored, such a write fails (EFBIG, EPIPE) like any
+// other and the run ends with exit status 1 through its usual path.
+void IgnoreWriteSignals();
 
 }  // namespace sheet
 

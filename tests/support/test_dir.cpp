@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,9 +11,26 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// LeakSanitizer cannot run in a traced process, and a sanitizer's own memory
+// would swamp the figure: built with AddressSanitizer, peak memory is not
+// measured.
+#if defined(__SANITIZE_ADDRESS__)
+#define SHEET_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SHEET_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef SHEET_ADDRESS_SANITIZER
+#define SHEET_ADDRESS_SANITIZER 0
+#endif
 
 namespace sheet::testing {
 
@@ -92,57 +110,150 @@ std::string Drain(int fd) {
 
 namespace {
 
-RunResult Run(const std::string& directory, const std::string& program,
-              const std::vector<std::string>& arguments, bool unprivileged) {
-  char out_template[] = "/tmp/sheet-out-XXXXXX";
-  char err_template[] = "/tmp/sheet-err-XXXXXX";
-  const int out_fd = ::mkstemp(out_template);
-  const int err_fd = ::mkstemp(err_template);
-  ::unlink(out_template);
-  ::unlink(err_template);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (unprivileged && ::geteuid() == 0) {
-      constexpr gid_t kNobody = 65534;
-      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(126);
-    }
-    if (::chdir(directory.c_str()) != 0) ::_exit(127);
-    const int null_fd = ::open("/dev/null", O_RDONLY);
-    ::dup2(null_fd, 0);
-    ::dup2(out_fd, 1);
-    ::dup2(err_fd, 2);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  RunResult result;
-  result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  ::lseek(out_fd, 0, SEEK_SET);
-  ::lseek(err_fd, 0, SEEK_SET);
-  result.standard_output = Drain(out_fd);
-  result.standard_error = Drain(err_fd);
-  return result;
-}
-
-}  // namespace
-
-RunResult RunIn(const std::string& directory, const std::string& program,
-                const std::vector<std::string>& arguments) {
-  return Run(directory, program, arguments, false);
-}
-
-RunResult RunUnprivilegedIn(const std::string& directory, const std::string& program,
-                            const std::vector<std::string>& arguments) {
+// Opens the directory and its entries up for the unprivileged user, keeping
+// read-only files read-only.
+void OpenUpForNobody(const std::string& directory) {
   ::chmod(directory.c_str(), 0777);
   for (auto& entry : fs::directory_iterator(directory)) {
     if (!entry.is_symlink()) ::chmod(entry.path().c_str(), entry.is_directory() ? 0777 : (fs::status(entry).permissions() & fs::perms::owner_write) != fs::perms::none ? 0666 : 0444);
   }
-  return Run(directory, program, arguments, true);
+}
+
+// VmHWM of a process, in KiB; -1 when it cannot be read.
+long PeakResidentKib(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+int AnonymousFile(const char* pattern) {
+  std::string name = pattern;
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) throw std::runtime_error("mkstemp failed");
+  ::unlink(name.c_str());
+  return fd;
+}
+
+}  // namespace
+
+StartedRun::StartedRun(const std::string& directory, const std::string& program,
+                       const std::vector<std::string>& arguments, const RunConditions& conditions) {
+  const bool trace = conditions.measure_peak_memory && !SHEET_ADDRESS_SANITIZER;
+  if (conditions.unprivileged) OpenUpForNobody(directory);
+  int pipe_fds[2] = {-1, -1};
+  if (conditions.output_to_closed_pipe) {
+    if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe failed");
+    ::close(pipe_fds[0]);  // the reader has gone before the program writes
+    out_fd_ = ::dup(pipe_fds[1]);
+    err_fd_ = pipe_fds[1];
+  } else {
+    out_fd_ = AnonymousFile("/tmp/sheet-out-XXXXXX");
+    err_fd_ = AnonymousFile("/tmp/sheet-err-XXXXXX");
+  }
+  // Built before the fork: the child only makes system calls.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (conditions.unprivileged && ::geteuid() == 0) {
+      constexpr gid_t kNobody = 65534;
+      if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(126);
+    }
+    if (::chdir(directory.c_str()) != 0) ::_exit(127);
+    // The programs must cope with these signals on their own: start them
+    // with the default actions, which end a process.
+    for (const int signal : {SIGPIPE, SIGXFSZ, SIGALRM}) ::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (conditions.file_size_limit >= 0) {
+      const rlimit limit{static_cast<rlim_t>(conditions.file_size_limit),
+                         static_cast<rlim_t>(conditions.file_size_limit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+    }
+    const int null_fd = ::open("/dev/null", O_RDONLY);
+    ::dup2(null_fd, 0);
+    ::dup2(out_fd_, 1);
+    ::dup2(err_fd_, 2);
+    ::close(out_fd_);
+    ::close(err_fd_);
+    if (conditions.time_limit_seconds > 0) ::alarm(conditions.time_limit_seconds);  // kept across exec
+    // Stops at the exec for the parent to trace it; goes on untraced if the
+    // system does not allow it.
+    if (trace) ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  measure_ = conditions.measure_peak_memory;
+  if (trace) {
+    // Traced, the child stops at the exec; untraced, this reaps it.
+    while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSTOPPED(status_)) {
+      traced_ = true;
+      ::ptrace(PTRACE_SETOPTIONS, pid_, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+      ::ptrace(PTRACE_CONT, pid_, nullptr, nullptr);
+    } else {
+      ended_ = true;
+    }
+  }
+}
+
+StartedRun::~StartedRun() {
+  if (pid_ > 0) Finish();
+}
+
+RunResult StartedRun::Finish() {
+  RunResult result;
+  if (pid_ <= 0) return result;
+  if (measure_ && !traced_) result.peak_memory_kib = -1;
+  while (!ended_) {
+    while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFSTOPPED(status_)) break;
+    // A traced run stops as it exits, with its memory still there, and
+    // whenever a signal is delivered, which goes on to it unchanged.
+    int signal = WSTOPSIG(status_);
+    if (status_ >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
+      result.peak_memory_kib = PeakResidentKib(pid_);
+      signal = 0;
+    }
+    ::ptrace(PTRACE_CONT, pid_, nullptr, signal);
+  }
+  pid_ = -1;
+  result.exit_status = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+  result.signal = WIFSIGNALED(status_) ? WTERMSIG(status_) : 0;
+  if (::lseek(out_fd_, 0, SEEK_SET) == 0 && ::lseek(err_fd_, 0, SEEK_SET) == 0) {
+    result.standard_output = Drain(out_fd_);
+    result.standard_error = Drain(err_fd_);
+  } else {  // the pipe
+    ::close(out_fd_);
+    ::close(err_fd_);
+  }
+  return result;
+}
+
+RunResult RunIn(const std::string& directory, const std::string& program,
+                const std::vector<std::string>& arguments) {
+  return StartedRun(directory, program, arguments).Finish();
+}
+
+RunResult RunIn(const std::string& directory, const std::string& program,
+                const std::vector<std::string>& arguments, const RunConditions& conditions) {
+  return StartedRun(directory, program, arguments, conditions).Finish();
+}
+
+RunResult RunUnprivilegedIn(const std::string& directory, const std::string& program,
+                            const std::vector<std::string>& arguments) {
+  RunConditions conditions;
+  conditions.unprivileged = true;
+  return StartedRun(directory, program, arguments, conditions).Finish();
 }
 
 }  // namespace sheet::testing
