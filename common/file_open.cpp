@@ -34,6 +34,18 @@ OpenResult InUse() {
   return result;
 }
 
+#if !defined(SHEET_WINDOWS_SHARING)
+// Reads and writes block as usual once the file is open. Returns an errno
+// value, 0 on success; the descriptor is closed on failure.
+int ClearNonBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return 0;
+  const int error = errno;
+  ::close(fd);
+  return error;
+}
+#endif
+
 #if defined(SHEET_WINDOWS_SHARING)
 
 OpenResult OpenShared(const char* name, bool for_output) {
@@ -95,8 +107,10 @@ OpenResult TryOpenInput(const char* name) {
 #if defined(SHEET_WINDOWS_SHARING)
   return OpenShared(name, false);
 #else
-  const int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  // Not blocking on the open: a FIFO with no writer would wait forever.
+  const int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return Failed(errno);
+  if (const int error = ClearNonBlocking(fd)) return Failed(error);
   return Hold(fd, LOCK_SH, false);
 #endif
 }
@@ -106,8 +120,11 @@ OpenResult TryOpenOutput(const char* name) {
   return OpenShared(name, true);
 #else
   // Not O_TRUNC: the file is emptied only once the lock is held.
-  const int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  // Not blocking on the open: a FIFO with no reader fails (ENXIO) instead of
+  // waiting forever.
+  const int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) return Failed(errno);
+  if (const int error = ClearNonBlocking(fd)) return Failed(error);
   return Hold(fd, LOCK_EX, true);
 #endif
 }

@@ -177,6 +177,26 @@ TEST(PreparationRun, FailedWriteIsAFailure) {
   ExpectOldOutputs(dir, {"t-lcs-data.txt"});
 }
 
+// A FIFO in place of a file never makes a run wait: an input FIFO without a
+// writer reads as an empty file, an output FIFO without a reader cannot be
+// opened.
+TEST(PreparationRun, FifoNamesDoNotHang) {
+  TempDir input_dir;
+  ASSERT_EQ(::mkfifo((input_dir / "Ana.csv").c_str(), 0666), 0);
+  const RunResult input = Prep(input_dir, {"-v"});
+  EXPECT_EQ(input.exit_status, 1);
+  EXPECT_EQ(input.standard_error, "sheetprep: Ana.csv:1:1: expected the title line, found end of file\n");
+
+  TempDir output_dir;
+  output_dir.Write("Ana.csv", kEmptyModelAna);
+  ASSERT_EQ(::mkfifo((output_dir / "ch-curr-data.txt").c_str(), 0666), 0);
+  const RunResult output = Prep(output_dir, {"-v"});
+  EXPECT_EQ(output.exit_status, 1);
+  EXPECT_EQ(output.standard_error,
+            "sheetprep: ch-curr-data.txt: cannot open for writing: no such device or address\n");
+  EXPECT_EQ(output_dir.Read("t-dimension-data.txt"), "0\r\n");
+}
+
 TEST(PreparationRun, OptionsHelpVersionDirectoryAndIgnoredArguments) {
   TempDir dir;
   const RunResult help = Prep(dir, {"--help"});
