@@ -1,20 +1,45 @@
 #include "common/binary_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/fatal_exit.h"
 
 namespace sheet {
+namespace {
+
+constexpr std::size_t kSmallestBlock = std::size_t{64} << 10;
+constexpr std::size_t kUnknownSize = static_cast<std::size_t>(-1);
+
+// A whole block, or for a source known to be smaller, room for all of it
+// (and at least the largest record): small inputs (tests, fuzzing) do not
+// each take a megabyte, and are read in one piece all the same.
+std::size_t CapacityFor(std::size_t source_size) {
+  return std::clamp(source_size, kSmallestBlock, BinaryReader::kBlockSize);
+}
+
+std::size_t RegularFileSize(int fd) {
+  struct stat status;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) {
+    return kUnknownSize;
+  }
+  return static_cast<std::size_t>(status.st_size);
+}
+
+}  // namespace
 
 BinaryReader::BinaryReader(int fd, std::string name)
-    : name_(std::move(name)), fd_(fd), buffer_(new unsigned char[kBlockSize]) {
+    : name_(std::move(name)), fd_(fd), capacity_(CapacityFor(RegularFileSize(fd))) {
+  buffer_.reset(new unsigned char[capacity_]);
   cur_ = end_ = buffer_.get();
 }
 
 BinaryReader::BinaryReader(std::string_view bytes, std::string name)
-    : name_(std::move(name)), memory_(bytes), buffer_(new unsigned char[kBlockSize]) {
+    : name_(std::move(name)), memory_(bytes), capacity_(CapacityFor(bytes.size())) {
+  buffer_.reset(new unsigned char[capacity_]);
   cur_ = end_ = buffer_.get();
 }
 
@@ -52,7 +77,7 @@ const unsigned char* BinaryReader::TakeAcrossBlocks(std::size_t size) {
   cur_ = begin;
   end_ = begin + kept;
   while (kept < size && !source_done_) {
-    const std::size_t got = ReadRaw(end_, kBlockSize - kept);
+    const std::size_t got = ReadRaw(end_, capacity_ - kept);
     if (got == 0) {
       source_done_ = true;
       break;

@@ -28,7 +28,7 @@ class BinaryReader {
 
   const std::string& name() const { return name_; }
 
-  // The next `size` bytes (at most kBlockSize), valid until the next call,
+  // The next `size` bytes (at most 64 KiB), valid until the next call,
   // or nullptr when the file ends first.
   const unsigned char* Take(std::size_t size) {
     if (static_cast<std::size_t>(end_ - cur_) < size) [[unlikely]] return TakeAcrossBlocks(size);
@@ -50,6 +50,7 @@ class BinaryReader {
   std::string name_;
   int fd_ = -1;
   std::string_view memory_;  // the unread rest of a memory source
+  std::size_t capacity_ = 0;  // at least the smallest block, 64 KiB
   std::unique_ptr<unsigned char[]> buffer_;
   unsigned char* cur_ = nullptr;
   unsigned char* end_ = nullptr;

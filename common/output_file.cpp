@@ -9,15 +9,15 @@
 namespace sheet {
 
 OutputFile::OutputFile(int fd, std::string name)
-    : name_(std::move(name)), fd_(fd), buffer_(new char[kBufferSize]) {
+    : name_(std::move(name)), fd_(fd), buffer_(new char[kFirstBufferSize]) {
   position_ = buffer_.get();
-  limit_ = position_ + kBufferSize;
+  limit_ = position_ + kFirstBufferSize;
 }
 
 OutputFile::OutputFile(std::string* sink, std::string name)
-    : name_(std::move(name)), sink_(sink), buffer_(new char[kBufferSize]) {
+    : name_(std::move(name)), sink_(sink), buffer_(new char[kFirstBufferSize]) {
   position_ = buffer_.get();
-  limit_ = position_ + kBufferSize;
+  limit_ = position_ + kFirstBufferSize;
 }
 
 OutputFile::~OutputFile() {
@@ -44,6 +44,19 @@ bool OutputFile::WriteOut(const char* data, std::size_t count) {
   return true;
 }
 
+void OutputFile::MakeRoom() {
+  const std::size_t pending = static_cast<std::size_t>(position_ - buffer_.get());
+  if (static_cast<std::size_t>(limit_ - buffer_.get()) == kBufferSize) {
+    Flush();
+    return;
+  }
+  std::unique_ptr<char[]> grown(new char[kBufferSize]);
+  std::memcpy(grown.get(), buffer_.get(), pending);
+  buffer_ = std::move(grown);
+  position_ = buffer_.get() + pending;
+  limit_ = buffer_.get() + kBufferSize;
+}
+
 void OutputFile::Flush() {
   const std::size_t pending = static_cast<std::size_t>(position_ - buffer_.get());
   position_ = buffer_.get();
@@ -59,7 +72,7 @@ void OutputFile::Write(std::string_view text) {
   while (!text.empty()) {
     const std::size_t room = static_cast<std::size_t>(limit_ - position_);
     if (room == 0) {
-      Flush();
+      MakeRoom();
       continue;
     }
     const std::size_t count = text.size() < room ? text.size() : room;

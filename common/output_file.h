@@ -18,7 +18,12 @@ namespace sheet {
 
 class OutputFile {
  public:
+  // Output goes out in blocks of kBufferSize. The buffer starts small and
+  // grows to that size when it first fills, before anything is written, so
+  // that the many small outputs (and tests, fuzzing) do not each take a
+  // megabyte.
   static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+  static constexpr std::size_t kFirstBufferSize = std::size_t{64} << 10;
 
   // Writes to the open descriptor fd, which the output closes.
   OutputFile(int fd, std::string name);
@@ -33,7 +38,7 @@ class OutputFile {
   // Room for `count` characters at the returned position; Commit() with the
   // position after the last one written.
   char* Reserve(std::size_t count) {
-    if (static_cast<std::size_t>(limit_ - position_) < count) Flush();
+    if (static_cast<std::size_t>(limit_ - position_) < count) MakeRoom();
     return position_;
   }
   void Commit(char* position) { position_ = position; }
@@ -42,6 +47,7 @@ class OutputFile {
   void Close();
 
  private:
+  void MakeRoom();  // grows the first buffer, else flushes
   void Flush();
   bool WriteOut(const char* data, std::size_t count);
 

@@ -30,7 +30,9 @@ class TextReader {
   // Reads the open descriptor fd, which the reader closes.
   TextReader(int fd, std::string name);
   // Reads the given bytes, which must outlive the reader (tests, fuzzing).
-  TextReader(std::string_view bytes, std::string name);
+  // Each read takes at most `largest_read` of them, so that a test can put
+  // the ends of blocks where a file's reads might leave them.
+  TextReader(std::string_view bytes, std::string name, std::size_t largest_read = kBlockSize);
   TextReader(std::string&& bytes, std::string name) = delete;  // would dangle
   ~TextReader();
   TextReader(const TextReader&) = delete;
@@ -74,6 +76,7 @@ class TextReader {
   std::string name_;
   int fd_ = -1;
   std::string_view memory_;  // the unread rest of a memory source
+  std::size_t largest_read_ = kBlockSize;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = 0;
   char* cur_ = nullptr;
