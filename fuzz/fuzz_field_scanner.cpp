@@ -50,8 +50,9 @@ namespace {
 // `describe` builds the message, only when the check fails.
 template <typename Describe>
 void Expect(bool holds, const Describe& describe) {
-  if (!holds) [[unlikely]]
+  if (!holds) [[unlikely]] {
     Mismatch(describe());
+  }
 }
 
 const char* StatusName(FieldStatus status) {

@@ -4,9 +4,10 @@
 // fuzz/input_parts.h says (a file the input does not reach is absent).
 //
 // The run works in a private directory (fuzz/scratch_dir.h). A failure is a
-// RunFailure, which the target catches. A run that succeeds must leave a post
-// file that starts with its title section and ends with the end record of
-// the element section.
+// RunFailure, which the target catches. The directory must hold nothing but
+// the inputs and Model_post.pst afterwards; a run that succeeds must leave a
+// post file that starts with its title section and ends with the end record
+// of the element section.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -47,11 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   {kElementResultFileName, parts[3]},
                   {kElementCentreFileName, parts[4]},
                   {kElementVolumeFileName, parts[5]}});
+  bool succeeded = true;
   try {
     RunPostProcessing();
   } catch (const RunFailure&) {
-    return 0;
+    succeeded = false;
   }
+  std::size_t inputs = 0;
+  for (const auto& part : parts) inputs += part.has_value();
+  Expect(run.FileCount() == inputs + run.Exists(kPostFileName),
+         "the run left a file of another name");
+  if (!succeeded) return 0;
   const std::string post = run.Read(kPostFileName).value_or("");
   Expect(post.starts_with("TITL\r\n"), "the post file lacks its title section");
   Expect(post.ends_with("   -1\r\n  0,  0,  0,  0,  0,  0,  0,  0,  0\r\n"),

@@ -4,11 +4,14 @@
 // absent).
 //
 // The run works in a private directory (fuzz/scratch_dir.h). A failure is a
-// RunFailure, which the target catches. A run that succeeds must leave all
-// eleven solver files.
+// RunFailure, which the target catches. Whatever the outcome, the solver
+// files present must be the first ones of the order in which the stages
+// write them (a stage never runs after a failure), and the directory must
+// hold nothing else but the inputs; a run that succeeds leaves all eleven.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "common/fatal_exit.h"
 #include "fuzz/input_parts.h"
@@ -18,6 +21,7 @@
 namespace sheet::fuzz {
 namespace {
 
+// In the order in which the stages create them.
 constexpr const char* kSolverFiles[] = {
     "t-dimension-data.txt", "ch-curr-data.txt",  "g-belm-data.txt", "g-celm-data.txt",
     "t-lcs-data.txt",       "bh-table-data.txt", "t-cntl-data.txt", "t-node-data.txt",
@@ -44,13 +48,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace sheet::fuzz;
   const auto parts = SplitInput(AsText(data, size), 3);
   ScratchRun run({{"Ana.csv", parts[0]}, {"Prop.csv", parts[1]}, {"Model.msh", parts[2]}});
+  bool succeeded = true;
   try {
     RunPreparation();
   } catch (const RunFailure&) {
-    return 0;
+    succeeded = false;
   }
-  for (const char* name : kSolverFiles) {
-    Expect(run.Read(name).has_value(), "a solver file is missing after a run that succeeded");
+  std::size_t written = 0;
+  while (written < std::size(kSolverFiles) && run.Exists(kSolverFiles[written])) ++written;
+  for (std::size_t later = written; later < std::size(kSolverFiles); ++later) {
+    Expect(!run.Exists(kSolverFiles[later]), "a solver file was written after a failure");
   }
+  Expect(!succeeded || written == std::size(kSolverFiles),
+         "a solver file is missing after a run that succeeded");
+  std::size_t inputs = 0;
+  for (const auto& part : parts) inputs += part.has_value();
+  Expect(run.FileCount() == inputs + written, "the run left a file of another name");
   return 0;
 }

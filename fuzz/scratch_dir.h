@@ -94,6 +94,20 @@ class ScratchRun {
   ScratchRun(const ScratchRun&) = delete;
   ScratchRun& operator=(const ScratchRun&) = delete;
 
+  bool Exists(const char* name) const { return ::faccessat(dir_.descriptor(), name, F_OK, 0) == 0; }
+
+  // How many files the directory holds.
+  std::size_t FileCount() const {
+    std::error_code error;
+    std::size_t count = 0;
+    for (auto entry = std::filesystem::directory_iterator(dir_.path(), error);
+         !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+      ++count;
+    }
+    if (error) HarnessFailure("cannot list " + dir_.path());
+    return count;
+  }
+
   // The content of a file in the directory, or nothing when it does not exist.
   std::optional<std::string> Read(const char* name) const {
     const int fd = ::openat(dir_.descriptor(), name, O_RDONLY | O_CLOEXEC);
